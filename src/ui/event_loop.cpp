@@ -5,19 +5,20 @@
 
 namespace halvit {
 
+int currentCursorHandle(Browser& browser) { return browser.toolkit.currentCursorHandle(); }
+
 namespace {
 
 void onLeftButtonUp(Browser& browser) {
   Toolkit& toolkit = browser.toolkit;
   WebView& web = browser.webView;
-  const int cursor = toolkit.currentCursorHandle();
-  if (cursor == CURSOR_HAND && contains(web.currentUrl(), VIDEO_SITE_FRAGMENT) &&
+  if (currentCursorHandle(browser) == CURSOR_HAND && contains(web.currentUrl(), VIDEO_SITE_FRAGMENT) &&
       !toolkit.isMaximized()) {
     Rect r = web.rect();
     r.h -= 1;
     web.move(r);
   }
-  if (toolkit.currentCursorHandle() == CURSOR_IBEAM) return;
+  if (currentCursorHandle(browser) == CURSOR_IBEAM) return;
 
   PageState& page = browser.page;
   page.addressText = readAddressBarText(browser);
