@@ -6,10 +6,14 @@ SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
 
 NPROC := $(shell nproc 2>/dev/null || echo 2)
-CMAKE_FLAGS := -DHALVIT_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Every option is given, so that a folder configured earlier with other values (an old
+# CMakeCache.txt keeps them) is brought back to these.
+CMAKE_FLAGS := -DHALVIT_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVIT_GTK=ON \
+               -DHALVIT_TESTS=ON -DHALVIT_SANITIZE=
 ASAN_FLAGS := -DHALVIT_SANITIZE=address,undefined -DHALVIT_GTK=OFF -DHALVIT_WERROR=ON \
-              -DCMAKE_BUILD_TYPE=Debug
-TSAN_FLAGS := -DHALVIT_SANITIZE=thread -DHALVIT_GTK=OFF -DCMAKE_BUILD_TYPE=Debug
+              -DHALVIT_TESTS=ON -DCMAKE_BUILD_TYPE=Debug
+TSAN_FLAGS := -DHALVIT_SANITIZE=thread -DHALVIT_GTK=OFF -DHALVIT_WERROR=OFF \
+              -DHALVIT_TESTS=ON -DCMAKE_BUILD_TYPE=Debug
 # Tests and benchmarks get a display of their own, so they never touch the desktop.
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 # Without it WebKit's compositing leaves grey areas in windows under Xvfb.
