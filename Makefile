@@ -45,7 +45,15 @@ run: build
 	  build/dist/halvit $(ARGS); \
 	fi
 
-test: test-main test-asan test-tsan
+# All three passes run even when one fails, so one run reports every failure; the exit
+# status is that of the worst.
+test:
+	@status=0; \
+	$(MAKE) --no-print-directory test-main || status=1; \
+	$(MAKE) --no-print-directory test-asan || status=1; \
+	$(MAKE) --no-print-directory test-tsan || status=1; \
+	if [ $$status -ne 0 ]; then echo "make test: some tests failed (see above)"; fi; \
+	exit $$status
 
 test-main: build
 	$(XVFB_ENV) $(XVFB) ctest --test-dir build --output-on-failure
