@@ -316,11 +316,12 @@ def test_the_window_shows_the_field_the_menu_button_the_strip_and_the_page(c):
     if keep:
         shutil.copy(shot, keep)
 
+    raw = subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (width, height, x, y), "-depth", "8", "rgb:-"],
+                         capture_output=True, check=True).stdout
+
     def pixel(px, py):
-        out = subprocess.run(["convert", shot, "-crop", "1x1+%d+%d" % (x + px, y + py), "-depth", "8", "txt:-"],
-                             capture_output=True, text=True, check=True).stdout
-        hexcolour = out.split("#")[1][:6]
-        return tuple(int(hexcolour[i:i + 2], 16) for i in (0, 2, 4))
+        at = (py * width + px) * 3
+        return tuple(raw[at:at + 3])
 
     green = (0, 255, 0)
     for px in (0, 10, width // 2, width - 31):

@@ -11,7 +11,8 @@ Atom = ctypes.c_ulong
 
 
 class XClassHint(ctypes.Structure):
-    _fields_ = [("res_name", ctypes.c_char_p), ("res_class", ctypes.c_char_p)]
+    # Raw pointers: libX11 owns the strings and they must go back to XFree as they came.
+    _fields_ = [("res_name", ctypes.c_void_p), ("res_class", ctypes.c_void_p)]
 
 
 class XClientMessageEvent(ctypes.Structure):
@@ -95,8 +96,8 @@ class Display:
         hint = XClassHint()
         if not _x.XGetClassHint(self.d, w, ctypes.byref(hint)):
             return None
-        name = hint.res_name.decode(errors="replace") if hint.res_name else ""
-        cls = hint.res_class.decode(errors="replace") if hint.res_class else ""
+        name = ctypes.string_at(hint.res_name).decode(errors="replace") if hint.res_name else ""
+        cls = ctypes.string_at(hint.res_class).decode(errors="replace") if hint.res_class else ""
         if hint.res_name:
             _x.XFree(hint.res_name)
         if hint.res_class:
