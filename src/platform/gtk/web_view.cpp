@@ -135,11 +135,6 @@ int navigationErrorCode(const GError* error) {
   return INET_E_DOWNLOAD_FAILURE;
 }
 
-namespace {
-
-// What the engine loads for a text given to navigate, as the Windows control reads it: a plain
-// path is a file, and an address without a scheme ("example.com", "localhost:8000") is a web
-// address.
 std::string engineUri(const Text& url) {
   std::string text = utf8(url);
   if (!text.empty() && text[0] == '/') {
@@ -162,6 +157,8 @@ std::string engineUri(const Text& url) {
   }
   return hasScheme ? text : "http://" + text;
 }
+
+namespace {
 
 WebKitURIRequest* requestOf(WebKitPolicyDecision* decision) {
   WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(

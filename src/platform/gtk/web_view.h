@@ -14,6 +14,11 @@ namespace halvit::gtk {
 // only cancelled (stopped, replaced by another, or refused by our own navigation callback).
 int navigationErrorCode(const GError* error);
 
+// The address the engine loads for a text given to navigate, read as the Windows control reads
+// it: an absolute path is a file, and a text without a scheme ("example.com",
+// "localhost:8000") a web address.
+std::string engineUri(const Text& url);
+
 class NestedLoop;
 
 class GtkWebView : public WebView {
