@@ -25,13 +25,14 @@ struct MainWindow {
   EventQueue queue;
   bool opened = false;
 
-  explicit MainWindow(Rect geometry = {20, 20, W, H}) {
+  explicit MainWindow(Rect geometry = {20, 20, W, H}, bool centred = false) {
     toolkit.attachQueue(queue);
     WindowSpec spec;
     spec.number = WINDOW_MAIN;
     spec.className = WINDOW_CLASS_NAME;
     spec.title = u"Halvit test";
     spec.geometry = geometry;
+    spec.centred = centred;
     spec.minW = WINDOW_MIN_W;
     spec.minH = WINDOW_MIN_H;
     spec.maxW = WINDOW_MAX_W;
@@ -185,6 +186,24 @@ TEST(GtkToolkit, SizeBoundsHoldAtOpeningAndOnResize) {
   r = win.toolkit.windowGeometry();
   EXPECT_EQ(r.w, WINDOW_MIN_W);
   EXPECT_EQ(r.h, WINDOW_MAX_H);
+}
+
+TEST(GtkToolkit, ACentredWindowSitsInTheMiddleOfTheScreenButNeverOffItsTopLeft) {
+  HALVIT_NEEDS_DISPLAY();
+  GdkRectangle screen;
+  gdk_monitor_get_workarea(gdk_display_get_monitor(gdk_display_get_default(), 0), &screen);
+  struct Row {
+    int w, h;
+    int x, y;
+  };
+  const Row rows[] = {
+      {W, H, screen.x + (screen.width - W) / 2, screen.y + (screen.height - H) / 2},
+      {screen.width + 200, screen.height + 100, screen.x, screen.y},
+  };
+  for (const auto& row : rows) {
+    MainWindow win({-500, -500, row.w, row.h}, true);
+    EXPECT_EQ(win.toolkit.windowGeometry(), (Rect{row.x, row.y, row.w, row.h})) << row.w;
+  }
 }
 
 TEST(GtkToolkit, TextsOfEveryKindOfControl) {
