@@ -12,7 +12,7 @@ CMAKE_FLAGS := -DHALVIT_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVIT_GTK
                -DHALVIT_TESTS=ON -DHALVIT_SANITIZE=
 ASAN_FLAGS := -DHALVIT_SANITIZE=address,undefined -DHALVIT_GTK=OFF -DHALVIT_WERROR=ON \
               -DHALVIT_TESTS=ON -DCMAKE_BUILD_TYPE=Debug
-TSAN_FLAGS := -DHALVIT_SANITIZE=thread -DHALVIT_GTK=OFF -DHALVIT_WERROR=OFF \
+TSAN_FLAGS := -DHALVIT_SANITIZE=thread -DHALVIT_GTK=OFF -DHALVIT_WERROR=ON \
               -DHALVIT_TESTS=ON -DCMAKE_BUILD_TYPE=Debug
 # Tests and benchmarks get a display of their own, so they never touch the desktop.
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
