@@ -38,7 +38,6 @@ struct Browser {
   EventQueue events;
   EngineRelay relay{events, CONTROL_WEB_VIEW};
   PreferenceFile prefs;
-  bool exited = false;  // shutdownAndExit ran
 };
 
 }  // namespace halvit

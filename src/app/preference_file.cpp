@@ -22,11 +22,7 @@ Text decode(const std::string& bytes, bool& lossless) {
   return fromLatin1(bytes);
 }
 
-}  // namespace
-
-std::vector<PreferenceLine> PreferenceFile::parse(const std::string& bytes) {
-  bool lossless;
-  const Text text = decode(bytes, lossless);
+std::vector<PreferenceLine> parseText(const Text& text) {
   std::vector<PreferenceLine> lines;
   const std::size_t n = text.size();
   std::size_t i = 0;
@@ -85,6 +81,13 @@ std::vector<PreferenceLine> PreferenceFile::parse(const std::string& bytes) {
   return lines;
 }
 
+}  // namespace
+
+std::vector<PreferenceLine> PreferenceFile::parse(const std::string& bytes) {
+  bool lossless;
+  return parseText(decode(bytes, lossless));
+}
+
 std::string PreferenceFile::render(const std::vector<PreferenceLine>& lines, bool withMark) {
   std::string out;
   if (withMark) {
@@ -121,9 +124,8 @@ void PreferenceFile::open(const Text& path) {
   existedEmpty_ = false;
   if (!held_) return;  // unopenable (a folder, say): defaults, and writes go nowhere
   const std::string& bytes = held_->bytes();
-  lines_ = parse(bytes);
   bool lossless;
-  decode(bytes, lossless);
+  lines_ = parseText(decode(bytes, lossless));
   const bool looksLikeText =
       bytes.size() <= PREFERENCE_FILE_MAX_BYTES && bytes.find('\0') == std::string::npos;
   rewritable_ = held_->writable() && looksLikeText && lossless;

@@ -1,5 +1,8 @@
 #include "app/startup.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "app/command_line.h"
 #include "app/config_files.h"
 #include "ui/event_loop.h"
@@ -50,7 +53,6 @@ void shutdownAndExit(Browser& browser) {
   // Pending misc.ini changes are written before anything is released.
   browser.prefs.close();
   browser.toolkit.release();
-  browser.exited = true;
   browser.host.exitProcess(0);
 }
 
@@ -96,7 +98,9 @@ void runBrowser(Browser& browser) {
 
   Text firstTitle = config.productTitle;
   if (commandLine.mode == StartMode::SecondaryInstance) {
-    config.windowX += SECONDARY_INSTANCE_OFFSET_X;
+    // Saturating: the stored x may be any 64-bit number the user typed.
+    config.windowX = std::min<std::int64_t>(config.windowX, INT64_MAX - SECONDARY_INSTANCE_OFFSET_X) +
+                     SECONDARY_INSTANCE_OFFSET_X;
     if (!contains(config.startUrl, u"about:blank")) firstTitle.clear();
   }
   openMainWindow(browser, firstTitle);

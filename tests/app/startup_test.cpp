@@ -230,6 +230,14 @@ TEST(Exit, ASecondCopyCannotOverwriteTheFileTheFirstHolds) {
   EXPECT_EQ(first.misc(), "\xEF\xBB\xBF\r\nx = 1\r\ny = 2\r\nw = 700\r\nh = 300\r\n");
 }
 
+TEST(StartUp, TheSecondaryOffsetCannotOverflowTheStoredPosition) {
+  SimBrowser s;
+  s.files.put(test::MISC_INI, "x=9223372036854775807\r\n");
+  Browser& b = s.run({u"-na", u"https://x.org"});
+  EXPECT_EQ(b.config.windowX, INT64_MAX);
+  EXPECT_EQ(s.toolkit.window.geometry.x, 100000);
+}
+
 TEST(Exit, ABadGeometryFromTheFileIsBroughtWithinTheBounds) {
   struct Case { const char* misc; Rect opened; };
   const Case cases[] = {
