@@ -33,20 +33,20 @@ Rect menuButtonRect(const Layout& l) { return {l.w - 30, 3, 32, l.t}; }
 
 bool openMainWindow(Browser& browser, const Text& firstTitle) {
   const AppConfig& config = browser.config;
-  WindowSpec spec;
-  spec.number = WINDOW_MAIN;
-  spec.className = WINDOW_CLASS_NAME;
-  spec.title = firstTitle;
-  spec.geometry = {positionOf(config.windowX), positionOf(config.windowY),
+  WindowSpec desc;
+  desc.number = WINDOW_MAIN;
+  desc.className = WINDOW_CLASS_NAME;
+  desc.title = firstTitle;
+  desc.geometry = {positionOf(config.windowX), positionOf(config.windowY),
                    clampInt(config.windowW, WINDOW_MIN_W, WINDOW_MAX_W),
                    clampInt(config.windowH, WINDOW_MIN_H, WINDOW_MAX_H)};
-  spec.centred = (config.windowFlags & WINDOW_FLAG_CENTRED) != 0;
-  spec.minW = WINDOW_MIN_W;
-  spec.minH = WINDOW_MIN_H;
-  spec.maxW = WINDOW_MAX_W;
-  spec.maxH = WINDOW_MAX_H;
-  spec.background = COLOUR_WHITE;
-  if (!browser.toolkit.openWindow(spec)) return false;
+  desc.centred = (config.windowFlags & WINDOW_FLAG_CENTRED) != 0;
+  desc.minW = WINDOW_MIN_W;
+  desc.minH = WINDOW_MIN_H;
+  desc.maxW = WINDOW_MAX_W;
+  desc.maxH = WINDOW_MAX_H;
+  desc.background = COLOUR_WHITE;
+  if (!browser.toolkit.openWindow(desc)) return false;
   browser.toolkit.bringToFront();
   return true;
 }

@@ -78,7 +78,7 @@ class Toolkit {
   virtual void waitForEvents() = 0;
 
   // The main window.
-  virtual bool openWindow(const WindowSpec& spec) = 0;
+  virtual bool openWindow(const WindowSpec& desc) = 0;
   virtual void bringToFront() = 0;
   virtual void setTitle(const Text& title) = 0;
   virtual Text title() = 0;
@@ -89,7 +89,7 @@ class Toolkit {
   virtual void startTimer(int timer, int periodMs) = 0;
 
   // Controls of the main window. The web view is created through the WebView port.
-  virtual bool createControl(const ControlSpec& spec) = 0;
+  virtual bool createControl(const ControlSpec& desc) = 0;
   virtual void moveControl(int control, const Rect& rect) = 0;
   virtual void setControlText(int control, const Text& text) = 0;
   virtual Text controlText(int control) = 0;

@@ -27,18 +27,18 @@ struct MainWindow {
 
   explicit MainWindow(Rect geometry = {20, 20, W, H}, bool centred = false) {
     toolkit.attachQueue(queue);
-    WindowSpec spec;
-    spec.number = WINDOW_MAIN;
-    spec.className = WINDOW_CLASS_NAME;
-    spec.title = u"Halvit test";
-    spec.geometry = geometry;
-    spec.centred = centred;
-    spec.minW = WINDOW_MIN_W;
-    spec.minH = WINDOW_MIN_H;
-    spec.maxW = WINDOW_MAX_W;
-    spec.maxH = WINDOW_MAX_H;
-    spec.background = COLOUR_WHITE;
-    opened = toolkit.openWindow(spec);
+    WindowSpec desc;
+    desc.number = WINDOW_MAIN;
+    desc.className = WINDOW_CLASS_NAME;
+    desc.title = u"Halvit test";
+    desc.geometry = geometry;
+    desc.centred = centred;
+    desc.minW = WINDOW_MIN_W;
+    desc.minH = WINDOW_MIN_H;
+    desc.maxW = WINDOW_MAX_W;
+    desc.maxH = WINDOW_MAX_H;
+    desc.background = COLOUR_WHITE;
+    opened = toolkit.openWindow(desc);
     toolkit.bringToFront();
     pumpUntil([this] { return state.window && gtk_widget_get_mapped(state.window); });
   }
@@ -47,15 +47,15 @@ struct MainWindow {
   void createControls() {
     auto make = [this](int number, ControlKind kind, Rect rect, ControlFlag flags, Font font,
                        Text text) {
-      ControlSpec spec;
-      spec.number = number;
-      spec.kind = kind;
-      spec.rect = rect;
-      spec.flags = flags;
-      spec.font = font;
-      spec.text = text;
-      spec.background = number == CONTROL_STATUS_STRIP ? COLOUR_GREEN : -1;
-      EXPECT_TRUE(toolkit.createControl(spec));
+      ControlSpec desc;
+      desc.number = number;
+      desc.kind = kind;
+      desc.rect = rect;
+      desc.flags = flags;
+      desc.font = font;
+      desc.text = text;
+      desc.background = number == CONTROL_STATUS_STRIP ? COLOUR_GREEN : -1;
+      EXPECT_TRUE(toolkit.createControl(desc));
     };
     make(CONTROL_STATUS_STRIP, ControlKind::Static, {0, 24, W - 30, 2}, ControlFlag::None, {}, u"");
     make(CONTROL_MONITOR_VIEW, ControlKind::RichTextView, {0, 24, W + 1, H - 24},

@@ -99,10 +99,10 @@ struct EngineFixture {
     std::string pattern = ::testing::TempDir() + "halvit-web-XXXXXX";
     folder = ::mkdtemp(pattern.data()) ? pattern : std::string();
     toolkit.attachQueue(queue);
-    WindowSpec spec;
-    spec.title = u"engine test";
-    spec.geometry = {10, 10, 640, 480};
-    toolkit.openWindow(spec);
+    WindowSpec desc;
+    desc.title = u"engine test";
+    desc.geometry = {10, 10, 640, 480};
+    toolkit.openWindow(desc);
 
     server = soup_server_new(nullptr, nullptr);
     soup_server_add_handler(

@@ -163,11 +163,11 @@ TEST(Timer, TheAddressIsRecheckedOnlyWhileTheFieldHasNoFocus) {
 TEST(Layout, ControlsFollowTheWindowSize) {
   Running r([](Running& r) { r.t().userResize(1000, 700); });
   auto& t = r.t();
-  EXPECT_EQ(t.control(CONTROL_TEXT_VIEW).spec.rect, (Rect{0, 24, 1001, 676}));
-  EXPECT_EQ(t.control(CONTROL_MONITOR_VIEW).spec.rect, (Rect{0, 24, 1001, 676}));
-  EXPECT_EQ(t.control(CONTROL_ADDRESS_BAR).spec.rect, (Rect{0, 1, 970, 23}));
-  EXPECT_EQ(t.control(CONTROL_STATUS_STRIP).spec.rect, (Rect{0, 24, 970, 2}));
-  EXPECT_EQ(t.control(CONTROL_MENU_BUTTON).spec.rect, (Rect{970, 3, 32, 23}));
+  EXPECT_EQ(t.control(CONTROL_TEXT_VIEW).desc.rect, (Rect{0, 24, 1001, 676}));
+  EXPECT_EQ(t.control(CONTROL_MONITOR_VIEW).desc.rect, (Rect{0, 24, 1001, 676}));
+  EXPECT_EQ(t.control(CONTROL_ADDRESS_BAR).desc.rect, (Rect{0, 1, 970, 23}));
+  EXPECT_EQ(t.control(CONTROL_STATUS_STRIP).desc.rect, (Rect{0, 24, 970, 2}));
+  EXPECT_EQ(t.control(CONTROL_MENU_BUTTON).desc.rect, (Rect{970, 3, 32, 23}));
   EXPECT_EQ(r.s.web.where, (Rect{0, 26, 1000, 674}));
   EXPECT_GE(r.s.web.pageFocus, 1);
 }
@@ -192,7 +192,7 @@ TEST(Layout, WithoutChromeThePageFillsTheWindow) {
   EXPECT_EQ(r.s.web.where, (Rect{0, 0, 800, 600}));
   EXPECT_FALSE(t.controlVisible(CONTROL_ADDRESS_BAR));
   EXPECT_FALSE(t.controlVisible(CONTROL_STATUS_STRIP));
-  EXPECT_EQ(t.control(CONTROL_MENU_BUTTON).spec.rect.h, -3);
+  EXPECT_EQ(t.control(CONTROL_MENU_BUTTON).desc.rect.h, -3);
 }
 
 TEST(Layout, TheAddressFieldShowsThePageAfterAResize) {

@@ -198,39 +198,39 @@ void GtkToolkit::waitForEvents() {
 
 // ---- the window ----
 
-bool GtkToolkit::openWindow(const WindowSpec& spec) {
+bool GtkToolkit::openWindow(const WindowSpec& desc) {
   if (state_.window) return false;
   // WM_CLASS is taken when the window is realised; other copies find the window by it.
-  if (!spec.className.empty()) gdk_set_program_class(utf8(spec.className).c_str());
+  if (!desc.className.empty()) gdk_set_program_class(utf8(desc.className).c_str());
 
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_widget_set_name(window, "halvit-window");
-  title_ = spec.title;
-  gtk_window_set_title(GTK_WINDOW(window), utf8(spec.title).c_str());
+  title_ = desc.title;
+  gtk_window_set_title(GTK_WINDOW(window), utf8(desc.title).c_str());
 
   GdkGeometry bounds{};
   int hints = 0;
-  if (spec.minW > 0 || spec.minH > 0) {
-    bounds.min_width = std::max(spec.minW, 1);
-    bounds.min_height = std::max(spec.minH, 1);
+  if (desc.minW > 0 || desc.minH > 0) {
+    bounds.min_width = std::max(desc.minW, 1);
+    bounds.min_height = std::max(desc.minH, 1);
     hints |= GDK_HINT_MIN_SIZE;
   }
-  if (spec.maxW > 0 && spec.maxH > 0) {
-    bounds.max_width = std::max(spec.maxW, bounds.min_width);
-    bounds.max_height = std::max(spec.maxH, bounds.min_height);
+  if (desc.maxW > 0 && desc.maxH > 0) {
+    bounds.max_width = std::max(desc.maxW, bounds.min_width);
+    bounds.max_height = std::max(desc.maxH, bounds.min_height);
     hints |= GDK_HINT_MAX_SIZE;
   }
   if (hints) gtk_window_set_geometry_hints(GTK_WINDOW(window), nullptr, &bounds,
                                            static_cast<GdkWindowHints>(hints));
 
   // The bounds hold from the start: a stored size outside them opens clamped.
-  int w = std::max(spec.geometry.w, 1), h = std::max(spec.geometry.h, 1);
+  int w = std::max(desc.geometry.w, 1), h = std::max(desc.geometry.h, 1);
   if (hints & GDK_HINT_MIN_SIZE) w = std::max(w, bounds.min_width), h = std::max(h, bounds.min_height);
   if (hints & GDK_HINT_MAX_SIZE) w = std::min(w, bounds.max_width), h = std::min(h, bounds.max_height);
   gtk_window_set_default_size(GTK_WINDOW(window), w, h);
 
-  int x = spec.geometry.x, y = spec.geometry.y;
-  if (spec.centred) {
+  int x = desc.geometry.x, y = desc.geometry.y;
+  if (desc.centred) {
     GdkDisplay* display = gdk_display_get_default();
     GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
     if (!monitor) monitor = gdk_display_get_monitor(display, 0);
@@ -243,8 +243,8 @@ bool GtkToolkit::openWindow(const WindowSpec& spec) {
   }
   gtk_window_move(GTK_WINDOW(window), x, y);
 
-  if (spec.background >= 0)
-    windowCss_ = addScreenCss("#halvit-window { " + colourRule("background-color", spec.background) + " }");
+  if (desc.background >= 0)
+    windowCss_ = addScreenCss("#halvit-window { " + colourRule("background-color", desc.background) + " }");
 
   GtkWidget* client = GTK_WIDGET(g_object_new(halvit_client_area_get_type(), nullptr));
   gtk_container_add(GTK_CONTAINER(window), client);
@@ -510,68 +510,68 @@ void GtkToolkit::setStaticText(Control& c, const Text& text) {
   gtk_widget_set_visible(c.inner, !text.empty());
 }
 
-bool GtkToolkit::createControl(const ControlSpec& spec) {
+bool GtkToolkit::createControl(const ControlSpec& desc) {
   if (!state_.client) return false;
-  if (Control* old = find(spec.number)) {
+  if (Control* old = find(desc.number)) {
     gtk_widget_destroy(old->top);
     removeScreenCss(old->css);
-    controls_.erase(spec.number);
+    controls_.erase(desc.number);
   }
   Control c;
-  c.number = spec.number;
-  c.kind = spec.kind;
-  c.rect = spec.rect;
-  c.visible = !hasFlag(spec.flags, ControlFlag::Hidden);
-  c.background = spec.background;
-  c.foreground = spec.foreground;
-  c.font = spec.font;
+  c.number = desc.number;
+  c.kind = desc.kind;
+  c.rect = desc.rect;
+  c.visible = !hasFlag(desc.flags, ControlFlag::Hidden);
+  c.background = desc.background;
+  c.foreground = desc.foreground;
+  c.font = desc.font;
 
-  switch (spec.kind) {
+  switch (desc.kind) {
     case ControlKind::Static: {
       c.top = gtk_event_box_new();
       c.inner = gtk_label_new(nullptr);
       gtk_label_set_xalign(GTK_LABEL(c.inner), 0.0f);
       gtk_label_set_yalign(GTK_LABEL(c.inner), 0.0f);
       gtk_container_add(GTK_CONTAINER(c.top), c.inner);
-      if (hasFlag(spec.flags, ControlFlag::ReportsClicks))
+      if (hasFlag(desc.flags, ControlFlag::ReportsClicks))
         g_signal_connect(c.top, "button-press-event", G_CALLBACK(&GtkToolkit::onStaticPress),
                          this);
-      setStaticText(c, spec.text);
+      setStaticText(c, desc.text);
       break;
     }
     case ControlKind::ComboBox: {
       c.top = gtk_combo_box_text_new_with_entry();
       c.inner = gtk_bin_get_child(GTK_BIN(c.top));
-      g_object_set_data(G_OBJECT(c.inner), CONTROL_KEY, GINT_TO_POINTER(spec.number));
+      g_object_set_data(G_OBJECT(c.inner), CONTROL_KEY, GINT_TO_POINTER(desc.number));
       g_signal_connect(c.inner, "focus-in-event", G_CALLBACK(&GtkToolkit::onEntryFocusIn), this);
       g_signal_connect(c.inner, "focus-out-event", G_CALLBACK(&GtkToolkit::onEntryFocusOut),
                        this);
-      gtk_entry_set_text(GTK_ENTRY(c.inner), utf8(spec.text).c_str());
+      gtk_entry_set_text(GTK_ENTRY(c.inner), utf8(desc.text).c_str());
       gtk_widget_show(c.inner);
       break;
     }
     case ControlKind::RichTextView: {
       c.top = gtk_scrolled_window_new(nullptr, nullptr);
       c.inner = gtk_text_view_new();
-      const bool wrap = hasFlag(spec.flags, ControlFlag::WrapLines);
+      const bool wrap = hasFlag(desc.flags, ControlFlag::WrapLines);
       gtk_text_view_set_editable(GTK_TEXT_VIEW(c.inner), FALSE);
       gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(c.inner), wrap ? GTK_WRAP_WORD : GTK_WRAP_NONE);
-      gtk_text_view_set_left_margin(GTK_TEXT_VIEW(c.inner), std::max(spec.leftMargin, 0));
+      gtk_text_view_set_left_margin(GTK_TEXT_VIEW(c.inner), std::max(desc.leftMargin, 0));
       gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(c.top),
                                      wrap ? GTK_POLICY_NEVER : GTK_POLICY_AUTOMATIC,
                                      GTK_POLICY_AUTOMATIC);
       gtk_container_add(GTK_CONTAINER(c.top), c.inner);
       gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(c.inner)),
-                               utf8(spec.text).c_str(), -1);
+                               utf8(desc.text).c_str(), -1);
       gtk_widget_show(c.inner);
       break;
     }
   }
-  gtk_widget_set_name(c.top, ("halvit-control-" + std::to_string(spec.number)).c_str());
-  g_object_set_data(G_OBJECT(c.top), CONTROL_KEY, GINT_TO_POINTER(spec.number));
+  gtk_widget_set_name(c.top, ("halvit-control-" + std::to_string(desc.number)).c_str());
+  g_object_set_data(G_OBJECT(c.top), CONTROL_KEY, GINT_TO_POINTER(desc.number));
   applyStyle(c);
   gtk_fixed_put(GTK_FIXED(state_.client), c.top, c.rect.x, c.rect.y);
-  auto& placed = controls_[spec.number] = c;
+  auto& placed = controls_[desc.number] = c;
   place(placed);
   return true;
 }

@@ -22,7 +22,7 @@ class GtkToolkit : public Toolkit {
   void attachQueue(EventQueue& queue) override { queue_ = &queue; }
   void waitForEvents() override;
 
-  bool openWindow(const WindowSpec& spec) override;
+  bool openWindow(const WindowSpec& desc) override;
   void bringToFront() override;
   void setTitle(const Text& title) override;
   Text title() override { return title_; }
@@ -31,7 +31,7 @@ class GtkToolkit : public Toolkit {
   bool isMinimized() override;
   void startTimer(int timer, int periodMs) override;
 
-  bool createControl(const ControlSpec& spec) override;
+  bool createControl(const ControlSpec& desc) override;
   void moveControl(int control, const Rect& rect) override;
   void setControlText(int control, const Text& text) override;
   Text controlText(int control) override;

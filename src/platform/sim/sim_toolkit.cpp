@@ -68,32 +68,32 @@ void SimToolkit::waitForEvents() {
   step();
 }
 
-bool SimToolkit::openWindow(const WindowSpec& spec) {
-  window = spec;
+bool SimToolkit::openWindow(const WindowSpec& desc) {
+  window = desc;
   windowOpen = true;
-  geometry = clampToBounds(spec.geometry);
-  if (spec.centred) {
+  geometry = clampToBounds(desc.geometry);
+  if (desc.centred) {
     constexpr int screenW = 1280, screenH = 1024;
     geometry.x = std::max(0, (screenW - geometry.w) / 2);
     geometry.y = std::max(0, (screenH - geometry.h) / 2);
   }
-  titles.push_back(spec.title);
+  titles.push_back(desc.title);
   return true;
 }
 
-bool SimToolkit::createControl(const ControlSpec& spec) {
+bool SimToolkit::createControl(const ControlSpec& desc) {
   SimControl c;
-  c.spec = spec;
-  c.text = spec.text;
-  c.visible = !hasFlag(spec.flags, ControlFlag::Hidden);
-  c.colour = spec.background;
-  controls[spec.number] = c;
-  controlOrder.push_back(spec.number);
+  c.desc = desc;
+  c.text = desc.text;
+  c.visible = !hasFlag(desc.flags, ControlFlag::Hidden);
+  c.colour = desc.background;
+  controls[desc.number] = c;
+  controlOrder.push_back(desc.number);
   return true;
 }
 
 void SimToolkit::moveControl(int control, const Rect& rect) {
-  if (controls.count(control)) controls[control].spec.rect = rect;
+  if (controls.count(control)) controls[control].desc.rect = rect;
 }
 
 void SimToolkit::setControlText(int control, const Text& text) {

@@ -12,7 +12,7 @@
 namespace halvit::sim {
 
 struct SimControl {
-  ControlSpec spec;
+  ControlSpec desc;
   Text text;
   bool visible = true;
   int colour = -1;
@@ -58,7 +58,7 @@ class SimToolkit : public Toolkit {
 
   void attachQueue(EventQueue& queue) override { queue_ = &queue; }
   void waitForEvents() override;
-  bool openWindow(const WindowSpec& spec) override;
+  bool openWindow(const WindowSpec& desc) override;
   void bringToFront() override { inFront = true; }
   void setTitle(const Text& title) override { titles.push_back(title); }
   Text title() override { return currentTitle(); }
@@ -66,7 +66,7 @@ class SimToolkit : public Toolkit {
   bool isMaximized() override { return maximized; }
   bool isMinimized() override { return minimized; }
   void startTimer(int timer, int periodMs) override { timers[timer] = periodMs; }
-  bool createControl(const ControlSpec& spec) override;
+  bool createControl(const ControlSpec& desc) override;
   void moveControl(int control, const Rect& rect) override;
   void setControlText(int control, const Text& text) override;
   Text controlText(int control) override;
