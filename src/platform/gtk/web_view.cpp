@@ -80,6 +80,17 @@ struct PendingAnswer {
   }
 };
 
+// Waits for a text answer: "" when the engine did not answer in time.
+Text awaitText(NestedLoop& wait, PendingAnswer<std::string>* answer) {
+  if (!wait.run()) {
+    answer->loop = nullptr;  // the late answer frees itself
+    return Text();
+  }
+  Text text = fromUtf8(answer->result);
+  delete answer;
+  return text;
+}
+
 }  // namespace
 
 int navigationErrorCode(const GError* error) {
@@ -339,13 +350,7 @@ Text GtkWebView::pageSource() {
         static_cast<PendingAnswer<std::string>*>(data)->deliver(std::move(raw));
       },
       answer);
-  if (!wait.run()) {
-    answer->loop = nullptr;
-    return Text();
-  }
-  Text source = fromUtf8(answer->result);
-  delete answer;
-  return source;
+  return awaitText(wait, answer);
 }
 
 Text GtkWebView::selectedText() {
@@ -371,13 +376,7 @@ Text GtkWebView::selectedText() {
         static_cast<PendingAnswer<std::string>*>(data)->deliver(std::move(text));
       },
       answer);
-  if (!wait.run()) {
-    answer->loop = nullptr;
-    return Text();
-  }
-  Text selection = fromUtf8(answer->result);
-  delete answer;
-  return selection;
+  return awaitText(wait, answer);
 }
 
 bool GtkWebView::waitForDocument() {
